@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <optional>
+#include <type_traits>
 #include <utility>
 
 #include "Dispatch.h"
@@ -40,13 +41,16 @@ class DataLink {
   DataPoint source_;
 };
 
-// Binds a member work point of an element: workPoint(&hub, &THIHub::doEvent).
-template <typename Element>
-WorkPoint workPoint(Element* element, void (Element::*method)(const TData&)) {
+// Binds a member work point of an element: workPoint(&hub, &THIHub::doEvent). The point may be
+// declared in a base class of the element (the controls share doVisible and doEnabled).
+template <typename Element, typename Declarer>
+WorkPoint workPoint(Element* element, void (Declarer::*method)(const TData&)) {
+  static_assert(std::is_base_of_v<Declarer, Element>);
   return [element, method](const TData& value) { (element->*method)(value); };
 }
 
-template <typename Element>
-DataPoint dataPoint(Element* element, TData (Element::*method)() const) {
+template <typename Element, typename Declarer>
+DataPoint dataPoint(Element* element, TData (Declarer::*method)() const) {
+  static_assert(std::is_base_of_v<Declarer, Element>);
   return [element, method]() { return (element->*method)(); };
 }
