@@ -277,7 +277,7 @@ TEST_F(UploadUnitTest, SilenceIsReportedOnTheThirdTickThenEvery101Ticks) {
   EXPECT_GE(errors[1].at, errors[0].at + 100 * interval);
 }
 
-TEST_F(UploadUnitTest, ReplyAtSilenceCountTwoPreventsTheReport) {
+TEST_F(UploadUnitTest, EmptyDeliveryAtSilenceCountTwoPreventsTheReport) {
   const milliseconds interval(400);
   make(interval);
   const auto started = Clock::now();
@@ -285,7 +285,7 @@ TEST_F(UploadUnitTest, ReplyAtSilenceCountTwoPreventsTheReport) {
   // Ticks at 1 and 2 intervals have counted; reply half-way to the third.
   std::this_thread::sleep_until(started + interval * 5 / 2);
   const auto repliedAt = Clock::now();
-  reply(std::string("\x00", 1));  // rejected, but a reply all the same: the count restarts
+  reply("");  // an empty delivery: rejected, but a reply all the same, so the count restarts
   ASSERT_TRUE(log.waitUntil([](const std::vector<UploadEvent>& events) {
     for (auto& e : events)
       if (e.name == "onUploadError" && e.value.isInt()) return true;
