@@ -67,6 +67,13 @@ void THIComAsync::doClosePort(const TData&) { closePort(); }
 
 void THIComAsync::closePort() noexcept {
   if (!open_.load()) return;
+  if (receiveThread_.get_id() == std::this_thread::get_id()) {
+    // Asked from inside a delivery: the thread cannot wait for itself. It ends after this delivery;
+    // the port itself is closed by the next close on the user-interface thread.
+    receiveThread_.request_stop();
+    port_->interruptWait();
+    return;
+  }
   if (receiveThread_.joinable()) {
     receiveThread_.request_stop();
     port_->interruptWait();

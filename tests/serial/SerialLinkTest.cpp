@@ -285,6 +285,19 @@ TEST_F(SerialLinkTest, CloseWaitsForADeliveryUnderWayAndThenReturns) {
   EXPECT_FALSE(com_->receiving());
 }
 
+TEST_F(SerialLinkTest, CloseAskedFromInsideADeliveryEndsTheLoopWithoutWaitingForItself) {
+  com_->onReceived.link([this](const TData&) { com_->doClosePort(TData()); });
+  pick("COM1");
+  writeToMaster(master(), "bye");
+  const auto giveUp = std::chrono::steady_clock::now() + 5s;
+  while (com_->receiving() && std::chrono::steady_clock::now() < giveUp) std::this_thread::sleep_for(10ms);
+  EXPECT_FALSE(com_->receiving());
+  com_->doClosePort(TData());
+  EXPECT_FALSE(com_->isOpen());
+  pick("COM1");
+  EXPECT_EQ(results_.numbers(), (std::vector<int>{1, 1}));
+}
+
 TEST_F(SerialLinkTest, AHungUpLineEndsTheReceiveLoopAndTheProcessGoesIdle) {
   const std::size_t threadsBefore = threadCount();
   pick("COM1");
