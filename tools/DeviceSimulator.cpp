@@ -267,17 +267,18 @@ std::size_t DeviceSimulator::consumeRunCommand(const Arrival& arrival, std::size
 void DeviceSimulator::answerRequest() {
   const std::string text = settings_.makerWord + " " + settings_.designation + " " + settings_.version;
   const std::vector<std::uint8_t> reply(text.begin(), text.end());
+  const auto countReply = [](DeviceReport& r) { ++r.identificationReplies; };
   if (settings_.identificationChunkGap) {
     const std::size_t split = std::min(settings_.identificationSplitAt, reply.size());
     const std::vector<std::uint8_t> head(reply.begin(), reply.begin() + static_cast<std::ptrdiff_t>(split));
     const std::vector<std::uint8_t> tail(reply.begin() + static_cast<std::ptrdiff_t>(split), reply.end());
     if (!head.empty() && !send(head)) return;
     if (!pauseFor(*settings_.identificationChunkGap)) return;
-    if (!tail.empty() && !send(tail)) return;
-  } else if (!send(reply)) {
+    if (!tail.empty() && !send(tail, countReply)) return;
+    if (tail.empty()) updateReport(countReply);
+  } else if (!send(reply, countReply)) {
     return;
   }
-  updateReport([](DeviceReport& r) { ++r.identificationReplies; });
   const std::string& garbage = settings_.garbageAfterIdentification;
   if (garbage.empty() || !pauseFor(settings_.garbageDelay)) return;
   send(std::vector<std::uint8_t>(garbage.begin(), garbage.end()));
@@ -303,20 +304,19 @@ void DeviceSimulator::acknowledge(std::size_t page, bool final, bool wrong) {
                                                          : std::vector<std::uint8_t>{high, low};
   if (final) ack.insert(ack.end(), {'F', 'Z'});
 
+  const auto record = [&](DeviceReport& r) {
+    r.acks.push_back({page, ack, final, r.sent.back().at});
+    if (final) r.finalAckSent = true;
+  };
   if (settings_.ackDelay > Clock::duration::zero() && !pauseFor(settings_.ackDelay)) return;
   if (settings_.ackByteGap) {
     for (std::size_t i = 0; i < ack.size(); ++i) {
       if (i > 0 && !pauseFor(*settings_.ackByteGap)) return;
-      if (!send({ack[i]})) return;
+      if (!send({ack[i]}, i + 1 == ack.size() ? ReportChange(record) : ReportChange())) return;
     }
-  } else if (!send(ack)) {
+  } else if (!send(ack, record)) {
     return;
   }
-  const Clock::time_point at = Clock::now();
-  updateReport([&](DeviceReport& r) {
-    r.acks.push_back({page, ack, final, at});
-    if (final) r.finalAckSent = true;
-  });
   if (final) phase_ = Phase::AwaitingRunCommand;
 }
 
@@ -334,7 +334,7 @@ void DeviceSimulator::lineLost() {
   updateReport([](DeviceReport& r) { r.lineClosed = true; });
 }
 
-bool DeviceSimulator::send(const std::vector<std::uint8_t>& bytes) {
+bool DeviceSimulator::send(const std::vector<std::uint8_t>& bytes, const ReportChange& alsoRecord) {
   if (settings_.paceAtLineRate) {
     const Clock::time_point start = std::max(sendLineBusyUntil_, Clock::now());
     sendLineBusyUntil_ = start + static_cast<Clock::rep>(bytes.size()) * byteTime_;
@@ -345,7 +345,10 @@ bool DeviceSimulator::send(const std::vector<std::uint8_t>& bytes) {
     return false;
   }
   const Clock::time_point at = Clock::now();
-  updateReport([&](DeviceReport& r) { r.sent.push_back({bytes, at}); });
+  updateReport([&](DeviceReport& r) {
+    r.sent.push_back({bytes, at});
+    if (alsoRecord) alsoRecord(r);
+  });
   return true;
 }
 

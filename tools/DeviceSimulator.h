@@ -15,7 +15,9 @@
 //   but not answered (the device has no room for them).
 // - After the final acknowledgement it looks for "PUSK", also across reads and after other bytes;
 //   once it came, further bytes are only recorded.
-// Whatever arrives is recorded in `received`, whatever the phase. The line closing (hang-up,
+// Whatever arrives is recorded in `received`, whatever the phase. A write shows in the report (with
+// what it was: a reply, an acknowledgement) once it has returned, which may be a moment after the
+// far end has read it: wait for the report rather than read it at once. The line closing (hang-up,
 // EOF, EIO, POLLERR/POLLHUP without data) ends the simulator's thread by itself.
 //
 // Threads: start(), stop(), report() and the waits run on any thread but the simulator's own; the
@@ -93,8 +95,11 @@ class DeviceSimulator {
   void hangUp();
   void lineLost();
 
+  using ReportChange = std::function<void(DeviceReport&)>;
+
   // Writing and waiting; each returns false when the simulator is stopping or the line is gone.
-  bool send(const std::vector<std::uint8_t>& bytes);
+  // A write is recorded once it has returned, together with `alsoRecord` (what the write meant).
+  bool send(const std::vector<std::uint8_t>& bytes, const ReportChange& alsoRecord = {});
   bool writeAll(const std::vector<std::uint8_t>& bytes);
   bool pauseUntil(Clock::time_point deadline);
   bool pauseFor(Clock::duration pause) { return pauseUntil(Clock::now() + pause); }
