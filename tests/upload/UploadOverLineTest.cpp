@@ -153,7 +153,7 @@ TEST(UploadOverLineTest, SilentDeviceIsReportedAboutThreeSecondsAfterTheFirstPag
 TEST(UploadOverLineTest, SilenceReportRepeatsEvery101Ticks) {
   const milliseconds interval(10);
   DeviceSettings device;
-  device.silentFromPage = 2;
+  device.silentFromPage = 0;
   UploadLineRig rig(device, interval);
   ASSERT_TRUE(rig.identify());
   rig.startUpload();
@@ -162,7 +162,6 @@ TEST(UploadOverLineTest, SilenceReportRepeatsEvery101Ticks) {
   EXPECT_EQ(errors[0].value.toInt(), 3);
   EXPECT_EQ(errors[1].value.toInt(), 3);
   EXPECT_GE(errors[1].at, errors[0].at + 100 * interval);
-  EXPECT_EQ(rig.notable("onProgress").size(), 2u);
 }
 
 // Each acknowledgement comes between two and three ticks after its page: the count reaches 2 and
@@ -196,13 +195,13 @@ TEST(UploadOverLineTest, SecondStartContinuesWithTheNextUnreadImageBytes) {
 // The main window holds the receive thread inside onUploadDone (15 s in the program); ticks
 // meanwhile still count and report on the timer thread, and nothing deadlocks.
 TEST(UploadOverLineTest, TicksDuringALongUploadDoneHandlerNoDeadlockNoLostState) {
-  const milliseconds interval(10);
+  const milliseconds interval(30);
   DeviceSettings device;
   device.finalAckAfterPage = 1;
   std::atomic<bool> holding{false};
   UploadLineRig rig(device, interval, [&] {
     holding = true;
-    std::this_thread::sleep_for(40 * interval);
+    std::this_thread::sleep_for(20 * interval);
     holding = false;
   });
   ASSERT_TRUE(rig.identify());

@@ -165,7 +165,7 @@ TEST_F(UploadUnitTest, AckSplitInTwoDeliveriesIsTwoRejectionsAndTheTransferWaits
 }
 
 TEST_F(UploadUnitTest, FinalAckAfterPageThreeSendsPuskReportsDoneAndStopsTheTimer) {
-  const milliseconds interval(10);
+  const milliseconds interval(50);
   make(interval);
   start();
   for (int page = 0; page < 3; ++page) reply(ack());
@@ -177,6 +177,7 @@ TEST_F(UploadUnitTest, FinalAckAfterPageThreeSendsPuskReportsDoneAndStopsTheTime
                                                             "onReplyEcho:" + hexOf(final)}));
   EXPECT_EQ(sendsBefore, 4u * 256u);
   // Stopped: no tick counts any more, so no silence report comes however long we wait.
+  log.clear();
   std::this_thread::sleep_for(20 * interval);
   EXPECT_TRUE(log.named("onUploadError").empty());
 }
@@ -301,7 +302,7 @@ TEST_F(UploadUnitTest, EmptyDeliveryAtSilenceCountTwoPreventsTheReport) {
 // The main window holds the receive thread inside onUploadDone for a long time; ticks meanwhile
 // must count and report, and nothing may deadlock or get lost.
 TEST_F(UploadUnitTest, TicksDuringALongUploadDoneHandlerStillCountAndReport) {
-  const milliseconds interval(10);
+  const milliseconds interval(30);
   std::atomic<bool> inDoneHandler{false};
   std::atomic<int> reportsDuringHold{0};
   image_ = patternImage(1024);
@@ -309,17 +310,21 @@ TEST_F(UploadUnitTest, TicksDuringALongUploadDoneHandlerStillCountAndReport) {
   log.attach(*unit, [&](const UploadEvent& e) {
     if (e.name == "onUploadDone") {
       inDoneHandler = true;
-      std::this_thread::sleep_for(30 * interval);
+      std::this_thread::sleep_for(20 * interval);
       inDoneHandler = false;
     } else if (e.name == "onUploadError" && e.value.isInt() && inDoneHandler) {
       ++reportsDuringHold;
     }
   });
   start();
-  reply(ack());
-  const std::string final = ack() + "FZ";
-  // The reply runs on its own thread, as the receive thread would.
-  std::thread receiveThread([&] { reply(final); });
+  // The replies run on a thread of their own, as on the receive thread, back to back: the page
+  // acknowledgement sets the silence count to 0 just before the final one comes.
+  std::string final;
+  std::thread receiveThread([&] {
+    reply(ack());
+    final = ack() + "FZ";
+    reply(final);
+  });
   receiveThread.join();
   EXPECT_GE(reportsDuringHold.load(), 1);
   auto names = trace(log.events());
