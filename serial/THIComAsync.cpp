@@ -10,6 +10,8 @@
 namespace {
 // One chunk never needs more: the input queue is far smaller.
 constexpr std::size_t kLargestRead = 64 * 1024;
+// The element whose receive loop runs on this thread, if any.
+thread_local const THIComAsync* receiveLoopOnThisThread = nullptr;
 }  // namespace
 
 THIComAsync::THIComAsync(std::shared_ptr<PortCatalog> catalog) : catalog_(std::move(catalog)) {
@@ -49,6 +51,7 @@ void THIComAsync::doOpenPort(const TData&) {
   if (configured) {
     try {
       receiving_.store(true);
+      endAfterDelivery_.store(false);
       receiveThread_ = std::jthread([this](std::stop_token stop) { receiveLoop(stop); });
     } catch (const std::system_error&) {
       receiving_.store(false);
@@ -67,11 +70,10 @@ void THIComAsync::doClosePort(const TData&) { closePort(); }
 
 void THIComAsync::closePort() noexcept {
   if (!open_.load()) return;
-  if (receiveThread_.get_id() == std::this_thread::get_id()) {
+  if (receiveLoopOnThisThread == this) {
     // Asked from inside a delivery: the thread cannot wait for itself. It ends after this delivery;
     // the port itself is closed by the next close on the user-interface thread.
-    receiveThread_.request_stop();
-    port_->interruptWait();
+    endAfterDelivery_.store(true);
     return;
   }
   if (receiveThread_.joinable()) {
@@ -107,8 +109,9 @@ void THIComAsync::doReadQueued(const TData& value) {
 }
 
 void THIComAsync::receiveLoop(const std::stop_token& stop) {
+  receiveLoopOnThisThread = this;
   SerialBackend::raiseCurrentThreadPriority();
-  while (!stop.stop_requested()) {
+  while (!stop.stop_requested() && !endAfterDelivery_.load()) {
     if (port_->waitForInput() != WaitResult::InputReady) break;
     if (stop.stop_requested()) break;
     // The query fails only when the line has gone away; waiting again would return at once, for

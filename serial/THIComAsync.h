@@ -54,6 +54,7 @@ class THIComAsync {
   std::atomic<bool> open_{false};
   std::atomic<bool> receiving_{false};
   std::atomic<bool> readInDelivery_{false};
+  std::atomic<bool> endAfterDelivery_{false};
   // Set and reset on the UI thread only while no receive thread runs; read by both.
   std::unique_ptr<SerialBackend> port_;
   std::jthread receiveThread_;
