@@ -53,7 +53,8 @@ class DeviceSimulator {
 
   // Starts serving on a thread of its own; once only.
   void start();
-  // Wakes the thread from whatever it waits for (the line, a pause) and joins it. Idempotent.
+  // Wakes the thread from whatever it waits for (the line, a pause) and joins it. Idempotent;
+  // one caller at a time (the destructor calls it too).
   void stop() noexcept;
 
   const DeviceSettings& settings() const { return settings_; }
