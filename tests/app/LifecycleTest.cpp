@@ -121,7 +121,7 @@ TEST(ProgramRunTest, StartsAndClosesInOrderAndDestroysInReverse) {
     unit.mainWindow().widget()->close();  // the user closes the window
     order.push_back(dispatch::isOn() ? "closed, dispatch on" : "closed, dispatch off");
     // Whatever is raised after the close reaches nothing.
-    QTest::mouseClick(unit.writeButton().button(), Qt::LeftButton);
+    unit.writeButton().button()->click();
   };
 
   EXPECT_EQ(runEntry({}, options), 0);
