@@ -1,6 +1,6 @@
 #pragma once
-// The elements a unit holds, in the order they were created, each with its name. A slot keeps the
-// place of an element that is not built here yet. Destruction runs in exactly the reverse order.
+// The elements a unit holds, in the order they were created, each with its name. Destruction runs
+// in exactly the reverse order.
 //
 // Threads: the thread that builds and destroys the unit.
 
@@ -30,13 +30,10 @@ class ElementOwners {
     return created;
   }
 
-  // The place of an element that joins later; nothing stands in for it.
-  void leaveSlot(std::string name) { entries_.push_back(Entry{std::move(name), Owner(nullptr, nullptr)}); }
-
   // Destroys every element, last created first, telling the hook each name as it goes.
   void destroyAll() noexcept;
 
-  std::vector<std::string> names() const;  // creation order, slots included
+  std::vector<std::string> names() const;  // creation order
   bool holds(std::string_view name) const;
 
  private:

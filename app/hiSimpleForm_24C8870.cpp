@@ -59,10 +59,10 @@ TClassSimpleForm_24C8870::TClassSimpleForm_24C8870(MainWindowOptions options)
       .place = {10, 10, 85, 24}, .background = kWindowColour});
 
   sendMerge_ = &elements_.create<THIHub>("sendMerge", 1);
-  elements_.leaveSlot("identificationUnit");
-  elements_.leaveSlot("uploadUnit");
-  elements_.leaveSlot("receiveRouter");
-  elements_.leaveSlot("serialPort");
+  identificationUnit_ = &elements_.create<TClassMultiElementEx_25386E0>("identificationUnit");
+  uploadUnit_ = &elements_.create<TClassMultiElementEx_2538BB0>("uploadUnit", options_.silenceInterval);
+  receiveRouter_ = &elements_.create<THICommutator>("receiveRouter", 2);
+  serialPort_ = &elements_.create<THIComAsync>("serialPort", options_.ports);
   writePressedFan_ = &elements_.create<THIHub>("writePressedFan", 3);
 
   uploadProgress_ = &elements_.create<THIProgressBar>("uploadProgress", form, ProgressBarSettings{
@@ -123,7 +123,8 @@ TClassSimpleForm_24C8870::TClassSimpleForm_24C8870(MainWindowOptions options)
   successDelay_ = &elements_.create<THISleep>("successDelay", options_.successHold);
 
   makeLinks();
-  buildUnitInsides();
+  // The two units are complete once created: their insides (the identification unit's, then the
+  // upload unit's with the firmware image) were built by their constructors, in creation order.
   form.enableKeyboardNavigation();
 }
 

@@ -25,10 +25,19 @@
 #include "elements/THIIf_else.h"
 #include "elements/THISleep.h"
 #include "elements/THISwitch.h"
+#include "identify/hiMultiElementEx_25386E0.h"
+#include "serial/PortCatalog.h"
+#include "serial/THIComAsync.h"
+#include "serial/THICommutator.h"
+#include "upload/hiMultiElementEx_2538BB0.h"
 
 struct MainWindowOptions {
   // How long the success view waits after the device has taken the run command.
   std::chrono::microseconds successHold{15'000'000};
+  // The upload unit's silence tick.
+  std::chrono::milliseconds silenceInterval{1000};
+  // The machine's serial ports; tests and the demo list pseudo terminals through a prepared tree.
+  std::shared_ptr<PortCatalog> ports = std::make_shared<PortCatalog>();
   // Told each element's name as it is destroyed.
   ElementOwners::DestroyedHook elementDestroyed;
 };
@@ -58,11 +67,14 @@ class TClassSimpleForm_24C8870 {
   THILabel& successText() const { return *successText_; }
   THIImage& errorPicture() const { return *errorPicture_; }
 
+  TClassMultiElementEx_25386E0& identificationUnit() const { return *identificationUnit_; }
+  TClassMultiElementEx_2538BB0& uploadUnit() const { return *uploadUnit_; }
+  THIComAsync& serialPort() const { return *serialPort_; }
+
   const ElementOwners& elements() const { return elements_; }
 
  private:
   void makeLinks();
-  void buildUnitInsides();
 
   MainWindowOptions options_;
   ElementOwners elements_;
@@ -74,8 +86,10 @@ class TClassSimpleForm_24C8870 {
   THIEdit* statusLine_ = nullptr;
   THIComboBox* portList_ = nullptr;
   THIHub* sendMerge_ = nullptr;
-  // identificationUnit (TClassMultiElementEx_25386E0), uploadUnit (TClassMultiElementEx_2538BB0),
-  // receiveRouter (THICommutator) and serialPort (THIComAsync) take their slots with their parts.
+  TClassMultiElementEx_25386E0* identificationUnit_ = nullptr;
+  TClassMultiElementEx_2538BB0* uploadUnit_ = nullptr;
+  THICommutator* receiveRouter_ = nullptr;
+  THIComAsync* serialPort_ = nullptr;
   THIHub* writePressedFan_ = nullptr;
   THIProgressBar* uploadProgress_ = nullptr;
   THIHub* foundFan_ = nullptr;

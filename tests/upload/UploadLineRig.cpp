@@ -8,28 +8,9 @@
 
 namespace fs = std::filesystem;
 
-PortTree::PortTree(const std::string& slavePath) {
-  char pattern[] = "/tmp/upload-ports-XXXXXX";
-  if (!::mkdtemp(pattern)) throw std::runtime_error("mkdtemp failed");
-  root_ = pattern;
-  fs::create_directories(root_ + "/sys/ttyUSB0/device");
-  fs::create_directories(root_ + "/dev");
-  fs::create_directories(root_ + "/lock");
-  fs::create_symlink(slavePath, root_ + "/dev/ttyUSB0");
-}
-
-PortTree::~PortTree() noexcept {
-  std::error_code ignored;
-  fs::remove_all(root_, ignored);
-}
-
-std::shared_ptr<PortCatalog> PortTree::catalog() const {
-  return std::make_shared<PortCatalog>(root_ + "/sys", root_ + "/dev", std::vector<std::string>{root_ + "/lock"});
-}
-
 UploadLineRig::UploadLineRig(DeviceSettings device, std::chrono::milliseconds silenceInterval,
                              std::function<void()> onUploadDoneHandler)
-    : tree_(line_.slavePath()), onUploadDoneHandler_(std::move(onUploadDoneHandler)) {
+    : tree_({line_.slavePath()}), onUploadDoneHandler_(std::move(onUploadDoneHandler)) {
   device_ = std::make_unique<DeviceSimulator>(line_, std::move(device));
   identify_ = std::make_unique<TClassMultiElementEx_25386E0>();
   upload_ = std::make_unique<TClassMultiElementEx_2538BB0>(silenceInterval);

@@ -19,6 +19,7 @@
 #include "serial/THIComAsync.h"
 #include "serial/THICommutator.h"
 #include "tools/DeviceSimulator.h"
+#include "tools/PreparedPortTree.h"
 #include "tools/PseudoTerminal.h"
 #include "upload/hiMultiElementEx_2538BB0.h"
 
@@ -27,19 +28,6 @@ struct NotableEvent {
   TData value;
   std::chrono::steady_clock::time_point at;
   std::thread::id thread;
-};
-
-// A sysfs root, a dev root and a lock folder in a temporary folder; ttyUSB0 points at the slave.
-class PortTree {
- public:
-  explicit PortTree(const std::string& slavePath);
-  ~PortTree() noexcept;
-  PortTree(const PortTree&) = delete;
-  PortTree& operator=(const PortTree&) = delete;
-  std::shared_ptr<PortCatalog> catalog() const;
-
- private:
-  std::string root_;
 };
 
 class UploadLineRig {
@@ -69,7 +57,7 @@ class UploadLineRig {
 
   dispatch::ScopedSwitch dispatchOn_{true};
   PseudoTerminal line_;
-  PortTree tree_;
+  PreparedPortTree tree_;
   std::function<void()> onUploadDoneHandler_;
 
   std::mutex mutex_;
