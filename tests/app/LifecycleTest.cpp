@@ -13,6 +13,7 @@
 #include "app/ProgramEntry.h"
 #include "elements/Dispatch.h"
 #include "tests/app/UnitFixture.h"
+#include "tools/PreparedPortTree.h"
 
 namespace {
 
@@ -38,7 +39,9 @@ struct EntryRun {
   int exitCode = -1;
 
   void run(const std::vector<std::string>& arguments) {
+    PreparedPortTree noPorts({});  // the machine's own ports stay untouched
     EntryOptions options;
+    options.window.ports = noPorts.catalog();
     options.showInfoBox = [this](const std::string& text, const std::string& caption) {
       infoBoxes.emplace_back(text, caption);
       topLevelWindowsAtInfoBox = !QApplication::topLevelWidgets().isEmpty();
