@@ -1,29 +1,60 @@
 #include "UiThreadBridge.h"
 
+#include <chrono>
+
 #include <QCoreApplication>
 #include <QEvent>
 #include <QObject>
+#include <QTimer>
 
 namespace {
+
+// The least time between two drains that a wake starts. The checksum text changes once per byte
+// sent; drained as fast as the UI thread can, every change would be applied and repainted, taking
+// a core from the receive thread and making it post a wake per change. Paced, the window still
+// shows the latest value well within a screen refresh.
+constexpr std::chrono::milliseconds kDrainInterval{10};
 
 QEvent::Type wakeEventType() {
   static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
   return type;
 }
 
-// Lives on the UI thread; each wake event drains the queue.
+// Lives on the UI thread; a wake event drains the queue at once, or, when the last drain it
+// started was less than kDrainInterval ago, at the end of that interval. While a drain is due the
+// queue is not empty, so no further wake is posted meanwhile.
 class WakeReceiver : public QObject {
  public:
+  using Clock = std::chrono::steady_clock;
+
+  WakeReceiver() {
+    pacer_.setSingleShot(true);
+    pacer_.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&pacer_, &QTimer::timeout, this, [this] { drainNow(); });
+  }
+
   void setQueue(UiUpdateQueue* queue) { queue_ = queue; }
 
   bool event(QEvent* event) override {
     if (event->type() != wakeEventType()) return QObject::event(event);
-    if (queue_) queue_->drain();
+    if (pacer_.isActive()) return true;  // a drain is due already
+    const Clock::duration sinceLast = Clock::now() - lastDrain_;
+    if (sinceLast >= kDrainInterval)
+      drainNow();
+    else
+      pacer_.start(std::chrono::ceil<std::chrono::milliseconds>(kDrainInterval - sinceLast));
     return true;
   }
 
  private:
+  void drainNow() {
+    lastDrain_ = Clock::now();
+    if (queue_) queue_->drain();
+  }
+
   UiUpdateQueue* queue_ = nullptr;
+  QTimer pacer_;
+  Clock::time_point lastDrain_{};
 };
 
 }  // namespace

@@ -1,6 +1,8 @@
 #pragma once
 // The window's update queue together with the Qt object that drains it: a posted event only wakes
-// the UI thread, the updates themselves travel in the queue under its own mutex.
+// the UI thread, the updates themselves travel in the queue under its own mutex. Drains that a
+// wake starts are paced (at most one per 10 ms), so a value changed once per byte sent costs the
+// UI thread one update per drain, not one per change.
 //
 // Threads: created and destroyed on the UI thread; queue().run() from any thread.
 
