@@ -1,5 +1,6 @@
 #include "THIControl.h"
 
+#include <QApplication>
 #include <QWidget>
 
 #include "app/THISimpleForm.h"
@@ -26,8 +27,14 @@ void THIControl::doVisible(const TData& value) {
 }
 
 void THIControl::doEnabled(const TData& value) {
-  update(kEnabled, UiUpdateQueue::Policy::KeepLatest, value,
-         [this](const TData& v) { widget_->setEnabled(isTrue(v)); });
+  update(kEnabled, UiUpdateQueue::Policy::KeepLatest, value, [this](const TData& v) {
+    const bool enable = isTrue(v);
+    // Qt would hand the focus of a control being disabled on to the next one, as if by Tab (and a
+    // line edit reached that way selects all its text); the focus is dropped instead.
+    QWidget* focused = QApplication::focusWidget();
+    if (!enable && focused && (focused == widget_ || widget_->isAncestorOf(focused))) focused->clearFocus();
+    widget_->setEnabled(enable);
+  });
 }
 
 void THIControl::update(Operation operation, UiUpdateQueue::Policy policy, const TData& value,

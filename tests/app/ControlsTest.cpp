@@ -6,6 +6,7 @@
 #include <thread>
 #include <vector>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -175,6 +176,24 @@ TEST_F(UnitFixture, ButtonsRaiseTheirFixedValues) {
   EXPECT_TRUE(clicks[0].isInt());
   EXPECT_EQ(clicks[0].toInt(), 0);
   EXPECT_TRUE(clicks[1].isEmpty());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(UnitFixture, DisablingTheFocusedPortListHandsTheFocusToNoOtherControl) {
+  QWidget* window = u().mainWindow().widget();
+  window->show();
+  QApplication::setActiveWindow(window);
+  QComboBox* ports = u().portList().comboBox();
+  ports->setFocus();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return ports->hasFocus(); }, 2000));
+  u().portList().doEnabled(TData(0));  // as when a device has been found
+  QLineEdit* status = qobject_cast<QLineEdit*>(u().statusLine().widget());
+  ASSERT_NE(status, nullptr);
+  EXPECT_FALSE(status->hasFocus());
+  EXPECT_FALSE(status->hasSelectedText()) << "the status text is not shown selected";
 }
 
 }  // namespace
