@@ -19,6 +19,12 @@ constexpr std::array kScenarios = {
                    [](DeviceSettings& s) { s.garbageAfterIdentification = "\r\n?"; }},
     DeviceScenario{"split-identification", "the identification reply comes in two parts, 200 ms apart",
                    [](DeviceSettings& s) { s.identificationChunkGap = milliseconds(200); }},
+    DeviceScenario{"identification-tail",
+                   "the reply's maker word and space come first, designation and version 200 ms later",
+                   [](DeviceSettings& s) {
+                     s.identificationChunkGap = milliseconds(200);
+                     s.identificationSplitAt = 12;
+                   }},
     DeviceScenario{"wrong-maker", "the reply begins with TARVENMOLYX", [](DeviceSettings& s) { s.makerWord = "TARVENMOLYX"; }},
     DeviceScenario{"no-answer", "\"VERS\" is never answered", [](DeviceSettings& s) { s.noAnswerToVers = true; }},
     DeviceScenario{"paced", "both directions at 38462 bit/s", [](DeviceSettings& s) { s.paceAtLineRate = true; }},
