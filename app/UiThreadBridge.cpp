@@ -36,8 +36,12 @@ class WakeReceiver : public QObject {
   void setQueue(UiUpdateQueue* queue) { queue_ = queue; }
 
   bool event(QEvent* event) override {
+    // A wake event is made on the posting thread and handed over by Qt's own locks, which TSan
+    // cannot see (Debian's Qt is not built for it). It is posted under the queue's lock, so taking
+    // that lock first orders the reading of the event after its making.
+    const bool pending = queue_ && queue_->hasPending();
     if (event->type() != wakeEventType()) return QObject::event(event);
-    if (pacer_.isActive()) return true;  // a drain is due already
+    if (!pending || pacer_.isActive()) return true;  // drained meanwhile, or a drain is due already
     const Clock::duration sinceLast = Clock::now() - lastDrain_;
     if (sinceLast >= kDrainInterval)
       drainNow();

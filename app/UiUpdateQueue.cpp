@@ -41,6 +41,11 @@ void UiUpdateQueue::drain() {
   while (takeNext(next)) next.apply(next.value);
 }
 
+bool UiUpdateQueue::hasPending() {
+  std::lock_guard lock(mutex_);
+  return !pending_.empty();
+}
+
 bool UiUpdateQueue::takeNext(Pending& next) {
   std::lock_guard lock(mutex_);
   while (!pending_.empty()) {

@@ -36,6 +36,9 @@ class UiUpdateQueue {
   void run(const void* owner, int operation, Policy policy, const TData& value, Apply apply);
   // Applies everything pending, one update at a time, including what arrives meanwhile.
   void drain();
+  // Whether anything waits to be applied. Taking the queue's lock also orders what the caller does
+  // next after every wake made so far (a wake runs under that lock).
+  bool hasPending();
   // Drops the pending updates of a control that is going away.
   void forget(const void* owner);
   // No more wake-ups and nothing pending from here on (the UI side is being torn down).
