@@ -4,7 +4,6 @@ void ElementOwners::destroyAll() noexcept {
   while (!entries_.empty()) {
     Entry last = std::move(entries_.back());
     entries_.pop_back();
-    if (!last.element) continue;
     last.element.reset();
     if (destroyed_) destroyed_(last.name);
   }
@@ -18,6 +17,6 @@ std::vector<std::string> ElementOwners::names() const {
 
 bool ElementOwners::holds(std::string_view name) const {
   for (const Entry& entry : entries_)
-    if (entry.name == name) return entry.element != nullptr;
+    if (entry.name == name) return true;
   return false;
 }
