@@ -129,6 +129,11 @@ TClassSimpleForm_24C8870::TClassSimpleForm_24C8870(MainWindowOptions options)
 }
 
 TClassSimpleForm_24C8870::~TClassSimpleForm_24C8870() noexcept {
+  // The receive thread and the timer thread reach elements that are released before the serial
+  // port element and the upload unit; both threads end first. (The port is normally closed already,
+  // from onClose.)
+  serialPort_->doClosePort(TData());
+  uploadUnit_->endSilenceTimer();
   elements_.destroyAll();
   TClassSimpleForm_24C8870* self = this;
   currentUnit.compare_exchange_strong(self, nullptr);

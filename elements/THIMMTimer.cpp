@@ -3,7 +3,7 @@
 THIMMTimer::THIMMTimer(std::chrono::milliseconds interval)
     : interval_(interval.count() > 0 ? Clock::duration(interval) : Clock::duration(std::chrono::milliseconds(1))) {}
 
-THIMMTimer::~THIMMTimer() noexcept {
+void THIMMTimer::end() noexcept {
   {
     std::lock_guard lock(mutex_);
     quit_ = true;

@@ -17,7 +17,7 @@ class THIMMTimer {
  public:
   explicit THIMMTimer(std::chrono::milliseconds interval);
   // Must not be called from a tick handler, nor while holding a lock that a tick handler takes.
-  ~THIMMTimer() noexcept;
+  ~THIMMTimer() noexcept { end(); }
   THIMMTimer(const THIMMTimer&) = delete;
   THIMMTimer& operator=(const THIMMTimer&) = delete;
 
@@ -26,6 +26,9 @@ class THIMMTimer {
   // Stops ticking; a tick already being handled runs on.
   void stop();
   bool isRunning() const;
+  // Stops ticking for good and waits until a tick being handled has finished; a later start()
+  // does nothing. Idempotent; the same restrictions as the destructor.
+  void end() noexcept;
 
   Event onTimer;
 

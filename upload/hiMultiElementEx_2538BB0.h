@@ -34,6 +34,10 @@ class TClassMultiElementEx_2538BB0 {
   DataLink& dataLink(int index);  // 0 CrcState
   DataLink& crcState() { return crcState_; }
 
+  // Ends the silence timer for good, waiting for a tick being handled, so that the main window can
+  // release what a tick reaches (its failure handling) before this unit. Not from a handler.
+  void endSilenceTimer() noexcept { silenceTimer_.end(); }
+
   void doReply(const TData& received);
   void doStartUpload(const TData& ignored);
 

@@ -160,6 +160,28 @@ TEST_F(SilenceTimerTest, DestructorWaitsForTheTickInProgress) {
   EXPECT_TRUE(finished);
 }
 
+TEST_F(SilenceTimerTest, EndWaitsForTheTickInProgressAndNoStartRevivesIt) {
+  std::atomic<bool> entered{false};
+  std::atomic<bool> finished{false};
+  THIMMTimer timer(milliseconds(5));
+  timer.onTimer.link([&](const TData&) {
+    entered = true;
+    std::this_thread::sleep_for(milliseconds(50));
+    finished = true;
+    log.record();
+  });
+  timer.start();
+  while (!entered) std::this_thread::sleep_for(milliseconds(1));
+  timer.end();
+  EXPECT_TRUE(finished);
+  const std::size_t ticks = log.count();
+  timer.start();
+  EXPECT_FALSE(timer.isRunning());
+  std::this_thread::sleep_for(milliseconds(30));
+  EXPECT_EQ(log.count(), ticks);
+  timer.end();  // again: nothing left to wait for
+}
+
 TEST_F(SilenceTimerTest, NeverStartedTimerIsDestroyedAtOnce) {
   THIMMTimer timer(milliseconds(1000));
   timer.stop();
