@@ -144,36 +144,38 @@ TEST_F(SilenceTimerTest, StartAfterStopTicksAgain) {
   EXPECT_TRUE(log.waitForTicks(stoppedAt + 2));
 }
 
-TEST_F(SilenceTimerTest, DestructorWaitsForTheTickInProgress) {
+// A handler that takes 50 ms, started and waited for until a tick is inside it.
+struct SlowTick {
   std::atomic<bool> entered{false};
   std::atomic<bool> finished{false};
-  {
-    THIMMTimer timer(milliseconds(5));
-    timer.onTimer.link([&](const TData&) {
+
+  void startInside(THIMMTimer& timer, TickLog& log) {
+    timer.onTimer.link([this, &log](const TData&) {
       entered = true;
       std::this_thread::sleep_for(milliseconds(50));
       finished = true;
+      log.record();
     });
     timer.start();
     while (!entered) std::this_thread::sleep_for(milliseconds(1));
   }
-  EXPECT_TRUE(finished);
+};
+
+TEST_F(SilenceTimerTest, DestructorWaitsForTheTickInProgress) {
+  SlowTick tick;
+  {
+    THIMMTimer timer(milliseconds(5));
+    tick.startInside(timer, log);
+  }
+  EXPECT_TRUE(tick.finished);
 }
 
 TEST_F(SilenceTimerTest, EndWaitsForTheTickInProgressAndNoStartRevivesIt) {
-  std::atomic<bool> entered{false};
-  std::atomic<bool> finished{false};
+  SlowTick tick;
   THIMMTimer timer(milliseconds(5));
-  timer.onTimer.link([&](const TData&) {
-    entered = true;
-    std::this_thread::sleep_for(milliseconds(50));
-    finished = true;
-    log.record();
-  });
-  timer.start();
-  while (!entered) std::this_thread::sleep_for(milliseconds(1));
+  tick.startInside(timer, log);
   timer.end();
-  EXPECT_TRUE(finished);
+  EXPECT_TRUE(tick.finished);
   const std::size_t ticks = log.count();
   timer.start();
   EXPECT_FALSE(timer.isRunning());
